@@ -19,5 +19,12 @@ check: build
 demo: build
 	tools/demo
 
+# What ships: the 32-bit exe and its checksum.
+dist: deps
+	cmake --preset win32 >/dev/null && cmake --build --preset win32 -j $(JOBS)
+	mkdir -p dist
+	cp build/win32/Brontiv.exe dist/Brontiv.exe
+	cd dist && sha256sum Brontiv.exe >SHA256SUMS
+
 clean:
 	rm -rf build dist
