@@ -270,7 +270,11 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE*
   if (!k) return ERROR_INVALID_HANDLE;
   if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  k->values[hostwin::Lower(ValueName(name))] = {ValueName(name), hostwin::RegValue{type, bytes}};
+  // Overwriting a value keeps the name as first written, in its own case, as Windows and Wine do.
+  const std::string lower = hostwin::Lower(ValueName(name));
+  const auto existing = k->values.find(lower);
+  const std::string stored_name = existing != k->values.end() ? existing->second.first : ValueName(name);
+  k->values[lower] = {stored_name, hostwin::RegValue{type, bytes}};
   return ERROR_SUCCESS;
 }
 
