@@ -66,8 +66,7 @@ class WinePrefix:
 
     def create(self):
         """A new prefix with the settings the tests rely on; the server is left stopped."""
-        if self.path.exists():
-            shutil.rmtree(self.path)
+        self.remove()
         self.path.parent.mkdir(parents=True, exist_ok=True)
         if self._call([self.wine, "wineboot", "-i"], "wineboot.log", 300) != 0:
             raise RuntimeError(f"wineboot failed, see {self.logs / 'wineboot.log'}")

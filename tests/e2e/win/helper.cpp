@@ -104,23 +104,28 @@ void CopyExe(const std::string& source, const std::string& target) {
 
 struct BoxSearch {
   DWORD process_id;
+  const std::vector<HWND>* seen;
   HWND found;
 };
 
+// A box counts once it is visible with its text in place; a box already recorded does not count
+// again (a window being torn down can still look visible for a moment).
 BOOL CALLBACK FindBox(HWND window, LPARAM context) {
   auto* search = reinterpret_cast<BoxSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner != search->process_id || !IsWindowVisible(window)) return TRUE;
+  if (owner != search->process_id || !IsWindowVisible(window) || !GetDlgItem(window, kTextControl)) return TRUE;
   char class_name[16];
   if (!GetClassNameA(window, class_name, sizeof class_name) || lstrcmpA(class_name, kDialogClass) != 0)
     return TRUE;
+  for (HWND seen : *search->seen)
+    if (seen == window) return TRUE;
   search->found = window;
   return FALSE;
 }
 
-HWND VisibleBox(DWORD process_id) {
-  BoxSearch search{process_id, nullptr};
+HWND NewVisibleBox(DWORD process_id, const std::vector<HWND>& seen) {
+  BoxSearch search{process_id, &seen, nullptr};
   EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -155,10 +160,12 @@ void Run(const std::string& exe, bool watch, int number, std::FILE* out) {
   const DWORD started = GetTickCount();
   const DWORD limit = watch ? kWatchLimitMs : kRunLimitMs;
   bool exited = false;
+  std::vector<HWND> seen;
   while (GetTickCount() - started < limit) {
     // Look once more after the exit, so that no box is missed.
     exited = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
-    if (HWND box = VisibleBox(process.dwProcessId)) {
+    if (HWND box = NewVisibleBox(process.dwProcessId, seen)) {
+      seen.push_back(box);
       std::fprintf(out, "box %d %s %s\n", BoxHasIcon(box) ? 1 : 0, e2e::ToHex(WindowText(box)).c_str(),
                    e2e::ToHex(BoxText(box)).c_str());
       std::fflush(out);
