@@ -16,6 +16,7 @@ import argparse
 import os
 import shlex
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -259,6 +260,8 @@ def main():
     if args.name:
         implementation.name = args.name
 
+    # A test runner's timeout ends us with SIGTERM: still stop the wineserver and clean up.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     chosen = [s for s in table.SCENARIOS if args.only in s.name]
     workdir = Path(tempfile.mkdtemp(prefix=f"brontiv-e2e-{implementation.name}-"))
     started = time.monotonic()

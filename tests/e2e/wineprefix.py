@@ -78,9 +78,10 @@ class WinePrefix:
         self.stop()
 
     def start(self):
-        """Keeps one wineserver up for all the runs that follow."""
+        """Keeps one wineserver up for all the runs that follow. Should the caller be killed
+        before stop(), the server still ends after a minute without clients."""
         self.logs.mkdir(parents=True, exist_ok=True)
-        self.server = subprocess.Popen(self.wrapper + [self.wineserver, "-p"], env=self.env,
+        self.server = subprocess.Popen(self.wrapper + [self.wineserver, "-p60"], env=self.env,
                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                        stderr=subprocess.DEVNULL, start_new_session=True)
 
