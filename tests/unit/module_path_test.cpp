@@ -22,8 +22,8 @@ struct FolderCase {
   std::string single_byte;
 };
 
-// "表" in GBK is 95 5C: its second byte is a backslash.
-const std::string kTable = "\x95\x5C";
+// "昞" in GBK is 95 5C: its second byte is a backslash.
+const std::string kTrailBackslash = "\x95\x5C";
 
 TEST(FolderWithBackslash, FollowsTheFolderRuleWithAndWithoutDoubleByteCharacters) {
   const FolderCase cases[] = {
@@ -33,9 +33,9 @@ TEST(FolderWithBackslash, FollowsTheFolderRuleWithAndWithoutDoubleByteCharacters
       {"drive without backslash", "C:Brontiv.exe", "C:\\", "C:\\"},
       {"root of the current drive", "\\Brontiv.exe", "\\\\", "\\\\"},
       {"no folder at all", "Brontiv.exe", "\\", "\\"},
-      {"folder ending in a double-byte character", "C:\\" + kTable + "\\Brontiv.exe",
-       "C:\\" + kTable + "\\", "C:\\" + kTable + "\\\\"},
-      {"double-byte character right before the name", "C:\\A\\" + kTable + "Brontiv.exe",
+      {"folder ending in a double-byte character", "C:\\" + kTrailBackslash + "\\Brontiv.exe",
+       "C:\\" + kTrailBackslash + "\\", "C:\\" + kTrailBackslash + "\\\\"},
+      {"double-byte character right before the name", "C:\\A\\" + kTrailBackslash + "Brontiv.exe",
        "C:\\A\\", "C:\\A\\\x95\\"},
       {"lone lead byte at the end", "C:\\A\\x\x95", "C:\\A\\", "C:\\A\\"},
   };
@@ -48,7 +48,7 @@ TEST(FolderWithBackslash, FollowsTheFolderRuleWithAndWithoutDoubleByteCharacters
 
 TEST(FileNameOf, NeverSplitsADoubleByteCharacter) {
   EXPECT_EQ(FileNameOf("C:\\Tools\\Brontiv.exe", LeadByteTable{}), "Brontiv.exe");
-  EXPECT_EQ(FileNameOf("C:\\A\\" + kTable + "x.exe", Gbk()), kTable + "x.exe");
+  EXPECT_EQ(FileNameOf("C:\\A\\" + kTrailBackslash + "x.exe", Gbk()), kTrailBackslash + "x.exe");
 }
 
 class ModulePathTest : public WorldTest {};
@@ -64,11 +64,11 @@ TEST_F(ModulePathTest, LeadBytesComeFromTheUserLocale) {
 }
 
 TEST_F(ModulePathTest, ExecutableDirectoryUsesTheLocalesCodePage) {
-  world().module_path = "D:\\" + kTable + "\\Brontiv.exe";
+  world().module_path = "D:\\" + kTrailBackslash + "\\Brontiv.exe";
   world().thread_locale = kChinesePrc;
-  EXPECT_EQ(ExecutableDirectory(), "D:\\" + kTable + "\\");
+  EXPECT_EQ(ExecutableDirectory(), "D:\\" + kTrailBackslash + "\\");
   world().thread_locale = kEnglishUs;
-  EXPECT_EQ(ExecutableDirectory(), "D:\\" + kTable + "\\\\");
+  EXPECT_EQ(ExecutableDirectory(), "D:\\" + kTrailBackslash + "\\\\");
 }
 
 TEST_F(ModulePathTest, LongPathsAreNeverCut) {
