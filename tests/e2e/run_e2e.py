@@ -241,7 +241,7 @@ def main():
     parser.add_argument("--helper")
     parser.add_argument("--wine", default=wineprefix.WINE64)
     parser.add_argument("--wineserver", default=wineprefix.WINESERVER)
-    parser.add_argument("--wrapper", default="", help="command (one string) that every Wine command runs through")
+    parser.add_argument("--wrapper", default=os.environ.get("WIN32_WRAPPER", ""), help="command (one string) that every Wine command runs through")
     parser.add_argument("--prefix", type=Path, help="where to make the Wine prefix (default: in the work folder)")
     parser.add_argument("--name", help="the implementation's name in the report")
     parser.add_argument("--only", default="", help="run only scenarios whose name contains this")
