@@ -160,6 +160,16 @@ OTHER_ADDINS = {"OtherAddIn": sz(b"D:\\Other\\Other.dll"), "Counter": (REG_DWORD
 # 工具 (B9A4 BEDF) then 昞 (95 5C); its parent 誠 (D5 5C) has one too.
 GBK_FOLDER = b"C:\\" + cp936("D5 5C") + b"\\" + cp936("B9 A4 BE DF 95 5C")
 
+# The install run over 7.0, 5.0, 4.0 and 2.0, with another add-in already in 7.0's Experts key.
+INSTALL_OVER_FOUR_VERSIONS = Run(
+    [installed(b"Quillmak7"), installed(b"Quillmak5"), installed(b"Quillmak4"),
+     installed(b"Quillmak"), installed(b"Quillmak2")], 0,
+    tree(["7.0", "5.0", "4.0", "2.0"], experts={
+        "7.0": {**OTHER_ADDINS, "Quillmak7": at(TOOLS, b"Quillmak7")},
+        "5.0": {"Quillmak5": at(TOOLS, b"Quillmak5")},
+        "4.0": {"Quillmak4": at(TOOLS, b"Quillmak4")},
+        "2.0": {"Quillmak": at(TOOLS, b"Quillmak"), "Quillmak2": at(TOOLS, b"Quillmak2")}}))
+
 SCENARIOS = [
     Scenario(
         "install over four versions, then a second run removes it all",
@@ -168,24 +178,12 @@ SCENARIOS = [
              b"Quillmak", b"Quillmak2"),
         tree(["7.0", "5.0", "4.0", "2.0"], experts={"7.0": OTHER_ADDINS}),
         [
-            Run([installed(b"Quillmak7"), installed(b"Quillmak5"), installed(b"Quillmak4"),
-                 installed(b"Quillmak"), installed(b"Quillmak2")], 0,
-                tree(["7.0", "5.0", "4.0", "2.0"], experts={
-                    "7.0": {**OTHER_ADDINS, "Quillmak7": at(TOOLS, b"Quillmak7")},
-                    "5.0": {"Quillmak5": at(TOOLS, b"Quillmak5")},
-                    "4.0": {"Quillmak4": at(TOOLS, b"Quillmak4")},
-                    "2.0": {"Quillmak": at(TOOLS, b"Quillmak"), "Quillmak2": at(TOOLS, b"Quillmak2")}})),
+            INSTALL_OVER_FOUR_VERSIONS,
             Run([removed(b"Quillmak7"), removed(b"Quillmak5"), removed(b"Quillmak4"),
                  removed(b"Quillmak"), removed(b"Quillmak2")], 0,
                 tree(["7.0", "5.0", "4.0", "2.0"],
                      experts={"7.0": OTHER_ADDINS, "5.0": {}, "4.0": {}, "2.0": {}})),
-            Run([installed(b"Quillmak7"), installed(b"Quillmak5"), installed(b"Quillmak4"),
-                 installed(b"Quillmak"), installed(b"Quillmak2")], 0,
-                tree(["7.0", "5.0", "4.0", "2.0"], experts={
-                    "7.0": {**OTHER_ADDINS, "Quillmak7": at(TOOLS, b"Quillmak7")},
-                    "5.0": {"Quillmak5": at(TOOLS, b"Quillmak5")},
-                    "4.0": {"Quillmak4": at(TOOLS, b"Quillmak4")},
-                    "2.0": {"Quillmak": at(TOOLS, b"Quillmak"), "Quillmak2": at(TOOLS, b"Quillmak2")}})),
+            INSTALL_OVER_FOUR_VERSIONS,
         ],
     ),
     Scenario(
