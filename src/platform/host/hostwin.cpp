@@ -200,6 +200,20 @@ using hostwin::World;
 
 namespace {
 
+// What every value function does first: record the call, play a planned failure, find the key
+// and check that the handle was opened with the right it needs.
+LONG BeginValueCall(const char* api, HKEY key, LPCSTR name, REGSAM needed, World::Key** found) {
+  World& world = TheWorld();
+  world.calls.push_back(std::string(api) + " " + ValueName(name));
+  LONG error;
+  if (world.ShouldFail(api, &error)) return error;
+  const World::OpenKey* open = hostwin::FindOpenKey(key);
+  *found = hostwin::KeyAt(key);
+  if (!*found) return ERROR_INVALID_HANDLE;
+  if (!(open->access & needed)) return ERROR_ACCESS_DENIED;
+  return ERROR_SUCCESS;
+}
+
 LONG OpenOrCreate(const char* api, HKEY key, LPCSTR sub_key, REGSAM sam, bool create, PHKEY result,
                   LPDWORD disposition) {
   World& world = TheWorld();
@@ -237,12 +251,8 @@ LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR sub_key, DWORD, LPSTR, DWORD, REGSA
 
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYTE data,
                              LPDWORD size) {
-  World& world = TheWorld();
-  world.calls.push_back("RegQueryValueExA " + ValueName(name));
-  LONG error;
-  if (world.ShouldFail("RegQueryValueExA", &error)) return error;
-  World::Key* k = hostwin::KeyAt(key);
-  if (!k) return ERROR_INVALID_HANDLE;
+  World::Key* k = nullptr;
+  if (const LONG error = BeginValueCall("RegQueryValueExA", key, name, KEY_QUERY_VALUE, &k)) return error;
   if (data && !size) return ERROR_INVALID_PARAMETER;
   auto it = k->values.find(hostwin::Lower(ValueName(name)));
   if (it == k->values.end()) return ERROR_FILE_NOT_FOUND;
@@ -261,14 +271,8 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD, LPDWORD type, LPBYT
 }
 
 LONG WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* data, DWORD size) {
-  World& world = TheWorld();
-  world.calls.push_back("RegSetValueExA " + ValueName(name));
-  LONG error;
-  if (world.ShouldFail("RegSetValueExA", &error)) return error;
-  const World::OpenKey* open = hostwin::FindOpenKey(key);
-  World::Key* k = hostwin::KeyAt(key);
-  if (!k) return ERROR_INVALID_HANDLE;
-  if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  World::Key* k = nullptr;
+  if (const LONG error = BeginValueCall("RegSetValueExA", key, name, KEY_SET_VALUE, &k)) return error;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   // Overwriting a value keeps the name as first written, in its own case, as Windows and Wine do.
   const std::string lower = hostwin::Lower(ValueName(name));
@@ -279,14 +283,8 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE*
 }
 
 LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR name) {
-  World& world = TheWorld();
-  world.calls.push_back("RegDeleteValueA " + ValueName(name));
-  LONG error;
-  if (world.ShouldFail("RegDeleteValueA", &error)) return error;
-  const World::OpenKey* open = hostwin::FindOpenKey(key);
-  World::Key* k = hostwin::KeyAt(key);
-  if (!k) return ERROR_INVALID_HANDLE;
-  if (!(open->access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+  World::Key* k = nullptr;
+  if (const LONG error = BeginValueCall("RegDeleteValueA", key, name, KEY_SET_VALUE, &k)) return error;
   return k->values.erase(hostwin::Lower(ValueName(name))) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
