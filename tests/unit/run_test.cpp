@@ -289,6 +289,17 @@ TEST_F(RunTest, AtADriveRootThePathsCarryTwoBackslashes) {
   EXPECT_EQ(world().Values(ExpertsKey("7.0")), (Values{{"quillmak7", Sz("E:\\\\Quillmak7.dll")}}));
 }
 
+TEST_F(RunTest, AFolderTooLongForTheFileFunctionsHasNoLibraries) {
+  const std::string folder = "C:\\" + std::string(300, 'd') + "\\";
+  world().module_path = folder + "Brontiv.exe";
+  AddVersions(world(), {"7.0"});
+  world().AddFile(folder + "Quillmak7.dll");
+  EXPECT_EQ(RunProgram(), 0);
+  EXPECT_TRUE(world().boxes.empty());
+  EXPECT_FALSE(world().HasKey(ExpertsKey("7.0")));
+  EXPECT_EQ(world().calls.back(), "FindFirstFileA " + folder + "Quillmak7.dll") << "the true folder";
+}
+
 // Every row of the decision table, on row 1 of the target table.
 TEST_F(RunTest, DecisionTable) {
   struct Case {

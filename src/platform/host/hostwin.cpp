@@ -380,6 +380,8 @@ HANDLE WINAPI FindFirstFileA(LPCSTR name, LPWIN32_FIND_DATAA data) {
   world.calls.push_back(std::string("FindFirstFileA ") + name);
   LONG error;
   if (world.ShouldFail("FindFirstFileA", &error)) return INVALID_HANDLE_VALUE;
+  // The ANSI file functions take no path of MAX_PATH bytes or more.
+  if (std::strlen(name) >= MAX_PATH) return INVALID_HANDLE_VALUE;
   auto it = world.files_.find(hostwin::NormalisePath(name));
   if (it == world.files_.end()) return INVALID_HANDLE_VALUE;
   *data = WIN32_FIND_DATAA{};
