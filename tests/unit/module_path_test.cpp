@@ -86,18 +86,11 @@ TEST_F(ModulePathTest, LongPathsAreNeverCut) {
 }
 
 TEST_F(ModulePathTest, UnknownPathIsAFailure) {
-  const auto message = [] {
-    try {
-      ModuleFileName();
-    } catch (const Exception& failure) {
-      return failure.Message();
-    }
-    return std::string("(nothing raised)");
-  };
   world().FailCall("GetModuleFileNameA", 0);
-  EXPECT_EQ(message(), "Cannot find the program's own path");
+  EXPECT_EQ(RaisedMessage([] { ModuleFileName(); }), "Cannot find the program's own path");
   world().module_path = "C:\\" + std::string(40000, 'd') + "\\Brontiv.exe";
-  EXPECT_EQ(message(), "Cannot find the program's own path") << "longer than any Windows path";
+  EXPECT_EQ(RaisedMessage([] { ModuleFileName(); }), "Cannot find the program's own path")
+      << "longer than any Windows path";
 }
 
 }  // namespace

@@ -15,15 +15,6 @@ class RegistryTest : public WorldTest {
   }
 };
 
-std::string RaisedMessage(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const ERegistryException& failure) {
-    return failure.Message();
-  }
-  return "(nothing raised)";
-}
-
 struct ReadCase {
   const char* what;
   bool present;

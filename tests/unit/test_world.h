@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
+#include "platform/exceptions.h"
 #include "platform/host/hostworld.h"
 
 inline const std::string kIdeKey = "Software\\Borland\\Delphi";
@@ -24,6 +26,16 @@ inline std::string Bytes(const std::string& hex) {
     i += 2;
   }
   return out;
+}
+
+// The message of the failure `action` raises, or a marker when it raises none.
+inline std::string RaisedMessage(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Exception& failure) {
+    return failure.Message();
+  }
+  return "(nothing raised)";
 }
 
 class WorldTest : public ::testing::Test {
